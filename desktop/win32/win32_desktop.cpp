@@ -1,0 +1,1 @@
+// The Desktop seam on the real Win32 API.

@@ -1,0 +1,37 @@
+# Sourced by the tools: a private Wine prefix with the Chinese locale on a
+# virtual X display of 1920 x 1080. Call wine_env_start, then wine_env_stop
+# (the scripts trap it on exit).
+#   QV_DISPLAY   X display number to use (default 97)
+#   QV_PREFIX    Wine prefix (default build/wine-prefix)
+: "${QV_DISPLAY:=97}"
+: "${QV_PREFIX:=$PWD/build/wine-prefix}"
+QV_TOOLS="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+# The build whose programs this machine's Wine can run: win32 where 32-bit
+# Linux binaries execute, win64 otherwise.
+qv_runnable_preset() {
+  if /usr/lib/wine/wine --version >/dev/null 2>&1; then echo win32; else echo win64; fi
+}
+
+wine_env_start() {
+  export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+  export WINEPREFIX="$QV_PREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  export DISPLAY=":$QV_DISPLAY"
+  if ! xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then
+    rm -f "/tmp/.X${QV_DISPLAY}-lock" "/tmp/.X11-unix/X${QV_DISPLAY}"
+    Xvfb "$DISPLAY" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+    QV_XVFB_PID=$!
+    for _ in $(seq 50); do xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && break; sleep 0.1; done
+  fi
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    "$QV_TOOLS/wine" wineboot --init >/dev/null 2>&1 || true
+    "$QV_TOOLS/wineserver" -w || true
+  fi
+}
+
+wine_env_stop() {
+  [ -n "${WINEPREFIX:-}" ] && "$QV_TOOLS/wineserver" -k >/dev/null 2>&1 || true
+  [ -n "${QV_XVFB_PID:-}" ] && kill "$QV_XVFB_PID" 2>/dev/null || true
+  QV_XVFB_PID=""
+}

@@ -1,0 +1,1 @@
+// The frame: start-up, message loop, window building, events and the end.
