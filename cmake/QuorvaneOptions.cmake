@@ -16,3 +16,8 @@ if(QUORVANE_SANITIZE)
   target_compile_options(quorvane_options INTERFACE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   target_link_options(quorvane_options INTERFACE -fsanitize=address,undefined)
 endif()
+if(QUORVANE_FUZZ)
+  # Coverage for libFuzzer in every library the fuzz targets link.
+  target_compile_options(quorvane_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  target_link_options(quorvane_options INTERFACE -fsanitize=address,undefined)
+endif()

@@ -1,1 +1,0 @@
-// The Desktop seam on the real Win32 API.
