@@ -26,6 +26,10 @@ wine_env_start() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$(dirname "$WINEPREFIX")"
     "$QV_TOOLS/wine" wineboot --init >/dev/null 2>&1 || true
+    # Every program of this prefix runs in one Wine virtual desktop of the
+    # screen's size: Wine draws the frames itself and owns the focus rules.
+    "$QV_TOOLS/wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 || true
+    "$QV_TOOLS/wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1920x1080 /f >/dev/null 2>&1 || true
     "$QV_TOOLS/wineserver" -w || true
   fi
 }
