@@ -1,0 +1,76 @@
+#include "engine/runner.h"
+
+#include "desktop/input.h"
+#include "desktop/screen.h"
+#include "engine/checker.h"
+
+namespace quorvane {
+namespace {
+constexpr std::string_view kRunning = "代码运行中...\r\n";
+constexpr std::string_view kFinished = "代码运行完毕！\r\n";
+}  // namespace
+
+void PerformAction(Desktop& desktop, const Action& action, const std::function<bool()>& stop) {
+  if (const auto* mouse = std::get_if<MouseAction>(&action)) {
+    ClickAt(desktop, mouse->x, mouse->y, mouse->kind);
+  } else if (const auto* key = std::get_if<KeyAction>(&action)) {
+    switch (key->kind) {
+      case 1: KeyDown(desktop, key->vk); break;
+      case 2: KeyUp(desktop, key->vk); break;
+      default: KeyTap(desktop, key->vk); break;
+    }
+  } else {
+    const auto& delay = std::get<DelayAction>(action);
+    const int ms = delay.low == delay.high ? delay.low : RandomInt(delay.low, delay.high);
+    PumpingWait(desktop, ms, stop);
+  }
+}
+
+Runner::Runner(Desktop& desktop, WindowId editor, WindowId logBox)
+    : desktop_(desktop), editor_(editor), logBox_(logBox) {}
+
+RunState Runner::State() const { return state_; }
+
+void Runner::ToggleRun() {
+  if (state_ == RunState::kRunning) {
+    // Nested inside the run's own wait or pump: the run sees it at once.
+    stopRequested_ = true;
+    return;
+  }
+  if (windowClosed_) return;
+  // Every start checks the editor as it is now and begins at the first action.
+  const Text script = desktop_.GetWindowText(editor_);
+  std::optional<std::vector<Action>> actions = CheckScript(desktop_, logBox_, script);
+  if (!actions) return;
+  AppendToEditBox(desktop_, logBox_, {kRunning});
+  Run(*actions);
+}
+
+void Runner::WindowClosed() {
+  windowClosed_ = true;
+  stopRequested_ = true;
+}
+
+void Runner::Run(const std::vector<Action>& actions) {
+  state_ = RunState::kRunning;
+  stopRequested_ = false;
+  const std::function<bool()> stop = [this] { return stopRequested_ || windowClosed_; };
+  for (std::size_t next = 0; !stop(); next = (next + 1) % actions.size()) {
+    const Action& action = actions[next];
+    PerformAction(desktop_, action, stop);
+    if (const auto* key = std::get_if<KeyAction>(&action)) {
+      if (key->kind == 1) heldKeys_.insert(key->vk);
+      if (key->kind == 2) heldKeys_.erase(key->vk);
+    }
+    // Between actions, let F11, the menus, the timer and closing the window
+    // through, so that a script without waits can still be stopped.
+    if (!stop()) desktop_.ProcessPendingEvents();
+  }
+  // Never leave a key held down on the user's desktop.
+  for (int vk : heldKeys_) KeyUp(desktop_, vk);
+  heldKeys_.clear();
+  state_ = RunState::kIdle;
+  if (!windowClosed_) AppendToEditBox(desktop_, logBox_, {kFinished});
+}
+
+}  // namespace quorvane
