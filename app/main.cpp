@@ -1,17 +1,15 @@
-// Placeholder entry point until the frame lands: shows one empty window.
+// The program's entry point: start-up, the main window, the message loop and
+// the end.
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = instance;
-  wc.lpszClassName = L"QuorvaneMain";
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  RegisterClassW(&wc);
-  HWND w = CreateWindowExW(0, wc.lpszClassName, L"Quorvane", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                           CW_USEDEFAULT, 666, 567, nullptr, nullptr, instance, nullptr);
-  ShowWindow(w, show);
-  MSG m;
-  while (GetMessageW(&m, nullptr, 0, 0) > 0) DispatchMessageW(&m);
-  return 0;
+#include "ui/frame.h"
+#include "ui/main_window.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  quorvane::ui::Program& program = quorvane::ui::Program::Instance();
+  program.Start(instance);
+  program.OpenMainWindow(quorvane::ui::MainWindowDescription());
+  const int exitCode = program.RunMessageLoop();
+  program.EndSequence();
+  return exitCode;
 }
