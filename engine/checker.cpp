@@ -70,8 +70,8 @@ std::optional<std::vector<Action>> CheckScript(Desktop& desktop, WindowId logBox
     // Read once per check: the user may move the monitors between runs.
     const ScreenRect screen = VirtualScreen(desktop);
     bool anyStatement = false;
-    for (const ScriptLine& line : SplitScript(script)) {
-      if (!line.IsStatement()) continue;
+    ForEachScriptLine(script, [&](const ScriptLine& line) {
+      if (!line.IsStatement()) return;
       anyStatement = true;
       const ParsedStatement parsed = ParseStatement(line);
       std::string_view problem =
@@ -82,7 +82,7 @@ std::optional<std::vector<Action>> CheckScript(Desktop& desktop, WindowId logBox
       } else if (!failed) {
         actions.push_back(*parsed.action);
       }
-    }
+    });
     if (!anyStatement) {
       Report(desktop, logBox, kOnlyComments);
       failed = true;

@@ -97,24 +97,33 @@ ParsedStatement Ok(Action action) { return ParsedStatement{action, std::nullopt}
 
 bool ScriptLine::IsStatement() const { return !RemoveAllSpaces(code).empty(); }
 
-std::vector<ScriptLine> SplitScript(const Text& script) {
+void ForEachScriptLine(const Text& script, const std::function<void(const ScriptLine&)>& visit) {
   // Every line break counts, blank lines included, so the numbers are the
-  // editor's line numbers; a break at the very end adds no empty line.
-  const TextArray lines = SplitText(script, kLineBreak);
-  std::vector<ScriptLine> out;
-  out.reserve(lines.size());
+  // editor's line numbers; a break at the very end adds no empty line. One
+  // line at a time, so that a long script costs no more per line than a short
+  // one.
   int number = 0;
-  for (const Text& text : lines) {
+  std::size_t begin = 0;
+  while (begin < script.size()) {
+    const int found = FindSubtext(script, kLineBreak, static_cast<int>(begin) + 1);
+    const std::size_t end = found == -1 ? script.size() : static_cast<std::size_t>(found) - 1;
     ScriptLine line;
     line.number = ++number;
-    line.text = text;
-    const int marker = FindCommentMarker(text);
-    line.code = marker == -1 ? text : LeftText(text, marker - 1);
+    line.text = script.substr(begin, end - begin);
+    const int marker = FindCommentMarker(line.text);
+    line.code = marker == -1 ? line.text : LeftText(line.text, marker - 1);
     // Spaces (ASCII and full-width) carry no meaning anywhere in the code, so
     // "M | 200 |100|0   " reads as "M|200|100|0".
     line.fields = SplitText(RemoveAllSpaces(line.code), kFieldSeparator);
-    out.push_back(std::move(line));
+    visit(line);
+    if (found == -1) break;
+    begin = end + kLineBreak.size();
   }
+}
+
+std::vector<ScriptLine> SplitScript(const Text& script) {
+  std::vector<ScriptLine> out;
+  ForEachScriptLine(script, [&](const ScriptLine& line) { out.push_back(line); });
   return out;
 }
 

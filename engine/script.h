@@ -1,6 +1,8 @@
 #pragma once
 // The script language: one statement a line, fields separated by "|",
 // comments after "'".
+#include <functional>
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -45,6 +47,8 @@ struct ParsedStatement {
 };
 
 std::vector<ScriptLine> SplitScript(const Text& script);
+// The same lines, handed over one at a time (no list of the whole script).
+void ForEachScriptLine(const Text& script, const std::function<void(const ScriptLine&)>& visit);
 ParsedStatement ParseStatement(const ScriptLine& line);
 
 const Text& BuiltInDescription();  // 27 lines, 899 bytes

@@ -131,6 +131,8 @@ class SimulatedDesktop : public Desktop {
   const std::vector<std::string>& Trace() const { return trace_; }
   void ClearTrace() { trace_.clear(); }
   void TraceClockCalls(bool on) { traceClock_ = on; }
+  // Off: nothing is recorded (benchmarks that make millions of calls).
+  void SetTracing(bool on) { tracing_ = on; }
 
   // --- The Desktop seam ---
   bool SetCursorPos(int x, int y) override;
@@ -191,7 +193,9 @@ class SimulatedDesktop : public Desktop {
     bool folder = false;
   };
 
-  void Record(std::string entry) { trace_.push_back(std::move(entry)); }
+  void Record(std::string entry) {
+    if (tracing_) trace_.push_back(std::move(entry));
+  }
   std::uint64_t TimeOfTick(std::uint32_t tick) const;
   void Enqueue(std::uint64_t at, const Message& message);
   std::intptr_t Deliver(WindowId window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam);
@@ -228,6 +232,7 @@ class SimulatedDesktop : public Desktop {
 
   std::vector<std::string> trace_;
   bool traceClock_ = false;
+  bool tracing_ = true;
 };
 
 // Compares the trace with the expected entries, printing both side by side
