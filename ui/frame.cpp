@@ -436,8 +436,10 @@ void Program::SetUpStatusBar(LiveWindow& window, int index) {
   LiveWindow::LiveControl& live = window.controls_[index];
   HWND bar = live.hwnd;
   if (!bar) return;
-  // Visual styles would paint over the bar's own colour.
+  // Visual styles would paint over the bar's own colour. Some systems
+  // refuse the empty names; a class list that names no class does the same.
   SetWindowTheme(bar, L"", L"");
+  if (GetWindowTheme(bar)) SetWindowTheme(bar, L" ", L" ");
   SendMessageW(bar, CCM_SETBKCOLOR, 0, static_cast<LPARAM>(c.barColour));
   SendMessageW(bar, SB_SIMPLE, FALSE, 0);
   std::vector<int> edges;
