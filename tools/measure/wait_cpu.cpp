@@ -7,7 +7,8 @@
 // ticks on a hidden window (the main window's pointer refresh does the same),
 // then prints the process's user and kernel time spent during the wait, that
 // time as a share of one processor, and how far the wait overran by the
-// performance counter and by GetTickCount. A last line shows a loop that
+// performance counter and by GetTickCount. The "quit" line waits with WM_QUIT
+// queued (the window was closed during a run). A last line shows a loop that
 // polls the clock without sleeping, for comparison.
 #include <windows.h>
 
@@ -95,6 +96,15 @@ int main(int argc, char** argv) {
 
   quorvane::Win32Desktop desktop;
   for (int i = 0; i < repeats; ++i) Measure("pumping", ms, [&] { quorvane::PumpingWait(desktop, ms); });
+  // The window closed during a run: WM_QUIT waits at the head of the queue
+  // for the whole wait.
+  Measure("quit", ms, [&] {
+    ::PostQuitMessage(0);
+    quorvane::PumpingWait(desktop, ms);
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+  });
   Measure("polling", ms, [&] { PollingWait(desktop, ms); });
 
   ::KillTimer(window, 1);
