@@ -26,7 +26,8 @@ FunctionAddress ResolveExternalFunction(Desktop& desktop, std::size_t n);
 // Releases every bound module (end of the program).
 void ReleaseExternalFunctions(Desktop& desktop);
 
-// Tests only: forgets every binding without releasing anything.
+// Tests only: forgets every binding without releasing anything, and puts
+// back the entries' names as the program has them.
 void ResetExternalFunctionsForTesting();
 
 }  // namespace quorvane

@@ -10,6 +10,8 @@ namespace quorvane {
 
 int ScreenWidth(Desktop& desktop);   // primary display
 int ScreenHeight(Desktop& desktop);
+// The pointer's position; 0 when the system does not report it (another
+// desktop is active, for instance).
 int CursorX(Desktop& desktop);
 int CursorY(Desktop& desktop);
 
