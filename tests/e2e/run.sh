@@ -41,87 +41,18 @@ else
   wine_env_start
 fi
 
-QV_PID=""
-TARGET_PID=""
-TLOG=""
 SAVE_DIR=""
-
-ms_now() { echo $(( $(date +%s%N) / 1000000 )); }
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
-probe() { timeout 30 "$TOOLS/wine" "$PROBE_EXE" "$@"; }
-
-# The target's recorded events as "EVENT args", without its start line and
-# without the F11 presses of the harness itself.
-target_events() {
-  awk '$2 != "READY" && !($2 ~ /KEY/ && $3 == 122) { $1 = ""; sub(/^ /, ""); print }' "$TLOG"
-}
-# Lines of the target's log whose event matches the regular expression.
-count_target() { grep -cE "$1" "$TLOG"; }
-
-# Waits until the target's log holds `count` lines matching the expression.
-wait_target() {
-  local pattern=$1 count=$2 timeout_ms=$3 start
-  start=$(ms_now)
-  while [ "$(count_target "$pattern")" -lt "$count" ]; do
-    [ $(( $(ms_now) - start )) -gt "$timeout_ms" ] && return 1
-    sleep 0.02
-  done
-}
-
-start_program() {
-  local name=$1
-  TLOG=$OUT/$name.target.log
-  : > "$TLOG"
-  "$TOOLS/wine" "$TARGET_EXE" "$(winpath "$TLOG")" >/dev/null 2>&1 &
-  TARGET_PID=$!
-  wait_target READY 1 20000 || { echo "target did not start"; return 1; }
-  "$TOOLS/wine" "$QV_EXE" >"$OUT/$name.program.out" 2>&1 &
-  QV_PID=$!
-  probe wait-window 30000 >/dev/null || { echo "no main window within 30 s"; return 1; }
-}
-
-program_alive() { [ -n "$QV_PID" ] && kill -0 "$QV_PID" 2>/dev/null; }
-
-# Closes the program as a user would (answering "No" to a question about
-# unsaved changes); kills what is left.
-stop_program() {
-  if program_alive; then
-    probe close-answering no 3000 >/dev/null 2>&1
-    for _ in $(seq 100); do program_alive || break; sleep 0.03; done
-    program_alive && kill -9 "$QV_PID" 2>/dev/null
-  fi
-  [ -n "$QV_PID" ] && wait "$QV_PID" 2>/dev/null
-  QV_PID=""
-  if [ -n "$TARGET_PID" ] && kill -0 "$TARGET_PID" 2>/dev/null; then
-    kill "$TARGET_PID" 2>/dev/null
-    sleep 0.2
-    kill -9 "$TARGET_PID" 2>/dev/null
-  fi
-  [ -n "$TARGET_PID" ] && wait "$TARGET_PID" 2>/dev/null
-  TARGET_PID=""
-}
+source "$TOOLS/e2e/harness.sh"
 
 cleanup() {
   stop_program
+  release_pointer
   [ -n "$SAVE_DIR" ] && rm -rf "$SAVE_DIR"
   [ "$OWN_ENV" = 1 ] && wine_env_stop
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
-
-# F11 as the user presses it: the key goes to the Wine window that has the
-# keyboard focus, so the target is brought to the front first.
-press_f11() {
-  probe focus target >/dev/null 2>&1
-  xdotool key F11
-}
-
-# Puts a script (UTF-8, lines joined with CR LF) into the editor.
-set_script() {
-  local file=$OUT/$CURRENT.script.txt
-  printf '%s' "$1" > "$file"
-  probe set-script "$(winpath "$file")" || { echo "could not set the editor's text"; return 1; }
-}
+hold_pointer || exit 1
 
 log_text() { probe get-log; }
 
@@ -189,15 +120,13 @@ scenario_faulty_script() {
 scenario_stop_in_long_wait() {
   set_script $'M|200|100|0\r\nT|60000' || return 1
   press_f11
-  wait_target 'LUP 200 100$' 1 5000 || { echo "the run did not click"; return 1; }
+  wait_target 'LUP 200 100 ' 1 5000 || { echo "the run did not click"; return 1; }
   local watch=$OUT/$CURRENT.watch seen pressed latency
-  probe watch-log "代码运行完毕！" 5000 > "$watch" &
-  local watcher=$!
-  for _ in $(seq 500); do grep -q ready "$watch" && break; sleep 0.01; done
+  start_watch "$watch" watch-log "代码运行完毕！" 5000 || { echo "the probe did not start"; return 1; }
   probe focus target >/dev/null 2>&1
   pressed=$(ms_now)
   xdotool key F11
-  wait "$watcher" || { echo "the run did not end within 5 s of F11"; return 1; }
+  wait "$WATCHER" || { echo "the run did not end within 5 s of F11"; return 1; }
   seen=$(tail -1 "$watch")
   latency=$(( seen - pressed ))
   NOTE="stop latency ${latency} ms (goal under 100 ms)"
@@ -215,9 +144,9 @@ scenario_no_delay_script() {
   probe wait-pane 2 "X200  Y100" 3000 >/dev/null || { echo "status bar frozen during the run"; return 1; }
   probe wait-log "代码运行中..." 3000 >/dev/null || { echo "the window does not answer during the run"; return 1; }
   local before after rate
-  before=$(count_target 'LUP 200 100$')
+  before=$(count_target 'LUP 200 100 ')
   sleep 1
-  after=$(count_target 'LUP 200 100$')
+  after=$(count_target 'LUP 200 100 ')
   rate=$(( after - before ))
   [ "$rate" -gt 0 ] || { echo "no clicks reach the target during the run"; return 1; }
   press_f11
@@ -226,7 +155,7 @@ scenario_no_delay_script() {
   # it has, no new ones may come.
   before=-1
   for _ in $(seq 12); do
-    after=$(count_target 'LUP 200 100$')
+    after=$(count_target 'LUP 200 100 ')
     [ "$after" -eq "$before" ] && break
     before=$after
     sleep 0.5
@@ -261,7 +190,7 @@ scenario_held_key_released() {
 scenario_close_in_long_wait() {
   set_script $'M|200|100|0\r\nT|60000' || return 1
   press_f11
-  wait_target 'LUP 200 100$' 1 5000 || { echo "the run did not click"; return 1; }
+  wait_target 'LUP 200 100 ' 1 5000 || { echo "the run did not click"; return 1; }
   local last ended rc
   last=$(probe close-answering no 3000)
   for _ in $(seq 300); do program_alive || break; sleep 0.01; done
@@ -277,16 +206,13 @@ scenario_close_in_long_wait() {
 
 # The pointer moved by the user shows in the status bar.
 scenario_pointer_in_status_bar() {
-  local x y watch watcher moved seen text
+  local watch=$OUT/$CURRENT.watch moved seen text
   for point in "1500 900" "3 7"; do
     set -- $point
-    watch=$OUT/$CURRENT.watch
-    probe watch-pane 2 "X$1  Y$2" 3000 > "$watch" &
-    watcher=$!
-    for _ in $(seq 500); do grep -q ready "$watch" && break; sleep 0.01; done
+    start_watch "$watch" watch-pane 2 "X$1  Y$2" 3000 || { echo "the probe did not start"; return 1; }
     moved=$(ms_now)
     xdotool mousemove "$1" "$2"
-    wait "$watcher" || { echo "pane 2 never showed X$1 Y$2: $(probe pane 2)"; return 1; }
+    wait "$WATCHER" || { echo "pane 2 never showed X$1 Y$2: $(probe pane 2)"; return 1; }
     seen=$(tail -1 "$watch")
     text=$(probe pane 2)
     [ "$text" = " 当前鼠标位置：X$1  Y$2" ] || { echo "pane 2 reads '$text'"; return 1; }

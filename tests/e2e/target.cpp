@@ -2,8 +2,9 @@
 // part of the screen, clear of the main window, and appends one line per
 // mouse-button or key message it receives to the log file named on its
 // command line:
-//   <ms since start> <event> <x> <y>      for buttons (screen point)
-//   <ms since start> <event> <vk>         for keys
+//   <ms since start> <event> <x> <y> <cx> <cy>   for buttons: the message's
+//        screen point, then the pointer's position when the target handled it
+//   <ms since start> <event> <vk>                for keys
 // Each line is flushed at once, so a reader sees it while the target runs.
 #include <windows.h>
 #include <shellapi.h>
@@ -56,8 +57,10 @@ LRESULT CALLBACK TargetProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam)
   if (const char* name = ButtonName(msg)) {
     POINT p{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
     ClientToScreen(window, &p);
-    char detail[32];
-    snprintf(detail, sizeof detail, "%ld %ld", p.x, p.y);
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    char detail[64];
+    snprintf(detail, sizeof detail, "%ld %ld %ld %ld", p.x, p.y, cursor.x, cursor.y);
     Record(name, detail);
     return 0;
   }
