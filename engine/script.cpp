@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <utility>
 
 namespace quorvane {
 namespace {
@@ -97,11 +98,14 @@ ParsedStatement Ok(Action action) { return ParsedStatement{action, std::nullopt}
 
 bool ScriptLine::IsStatement() const { return !RemoveAllSpaces(code).empty(); }
 
-void ForEachScriptLine(const Text& script, const std::function<void(const ScriptLine&)>& visit) {
-  // Every line break counts, blank lines included, so the numbers are the
-  // editor's line numbers; a break at the very end adds no empty line. One
-  // line at a time, so that a long script costs no more per line than a short
-  // one.
+namespace {
+
+// Takes the script apart line by line and hands each line to visit as an
+// rvalue. Every line break counts, blank lines included, so the numbers are
+// the editor's line numbers; a break at the very end adds no empty line. The
+// search for the break is the same double-byte aware walk that SplitText uses.
+template <typename Visit>
+void WalkLines(const Text& script, Visit visit) {
   int number = 0;
   std::size_t begin = 0;
   while (begin < script.size()) {
@@ -115,15 +119,23 @@ void ForEachScriptLine(const Text& script, const std::function<void(const Script
     // Spaces (ASCII and full-width) carry no meaning anywhere in the code, so
     // "M | 200 |100|0   " reads as "M|200|100|0".
     line.fields = SplitText(RemoveAllSpaces(line.code), kFieldSeparator);
-    visit(line);
+    visit(std::move(line));
     if (found == -1) break;
     begin = end + kLineBreak.size();
   }
 }
 
+}  // namespace
+
+// One line at a time, so that a long script costs no more per line than a
+// short one.
+void ForEachScriptLine(const Text& script, const std::function<void(const ScriptLine&)>& visit) {
+  WalkLines(script, [&](ScriptLine&& line) { visit(line); });
+}
+
 std::vector<ScriptLine> SplitScript(const Text& script) {
   std::vector<ScriptLine> out;
-  ForEachScriptLine(script, [&](const ScriptLine& line) { out.push_back(line); });
+  WalkLines(script, [&](ScriptLine&& line) { out.push_back(std::move(line)); });
   return out;
 }
 

@@ -103,6 +103,24 @@ void BM_SplitAndParse(benchmark::State& state) {
 }
 BENCHMARK(BM_SplitAndParse)->Unit(benchmark::kMillisecond);
 
+// The same work one line at a time, as the checker does it: no list of the
+// whole script is ever held.
+void BM_ForEachLineAndParse(benchmark::State& state) {
+  const GeneratedScript& script = BigScript();
+  for (auto _ : state) {
+    std::int64_t actions = 0;
+    quorvane::ForEachScriptLine(script.text, [&actions](const quorvane::ScriptLine& line) {
+      if (!line.IsStatement()) return;
+      if (!quorvane::ParseStatement(line).action) std::abort();
+      ++actions;
+    });
+    if (actions != kStatements) std::abort();
+    benchmark::DoNotOptimize(actions);
+  }
+  SetThroughput(state, script);
+}
+BENCHMARK(BM_ForEachLineAndParse)->Unit(benchmark::kMillisecond);
+
 // Splitting alone, to tell the line and field walk from the number reading.
 void BM_SplitOnly(benchmark::State& state) {
   const GeneratedScript& script = BigScript();
