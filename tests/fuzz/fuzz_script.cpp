@@ -85,5 +85,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(reread.action.has_value() && *reread.action == *parsed.action);
   }
   Check(joined == script || joined + "\r\n" == script);
+
+  // The line-at-a-time walk hands over exactly the same lines.
+  std::size_t index = 0;
+  ForEachScriptLine(script, [&](const ScriptLine& line) {
+    Check(index < lines.size());
+    const ScriptLine& same = lines[index++];
+    Check(line.number == same.number && line.text == same.text && line.code == same.code &&
+          line.fields == same.fields);
+  });
+  Check(index == lines.size());
   return 0;
 }
