@@ -54,8 +54,8 @@ fi
 
 source tools/e2e/harness.sh
 cleanup() {
-  stop_program
-  release_pointer
+  stop_program || true
+  release_pointer || true
   wine_env_stop
 }
 trap cleanup EXIT

@@ -4,6 +4,8 @@
 //
 //   probe wait-window <timeout-ms> [class]  waits until the main window (or a
 //                                        window of that class) is visible; prints ms
+//   probe watch-window <timeout-ms> [class]  the same, printing "ready" first and
+//                                        the Unix time in ms of the sighting
 //   probe get-log | get-editor           the log box's or the editor's text
 //   probe set-script <file>              puts a GBK or UTF-8 file into the editor
 //   probe pane <n>                       the text of status-bar pane n
@@ -313,16 +315,21 @@ int Run(const std::vector<std::wstring>& args) {
   };
   auto number = [&](size_t i) { return _wtof(arg(i).c_str()); };
 
-  if (cmd == L"wait-window") {
+  if (cmd == L"wait-window" || cmd == L"watch-window") {
+    const bool watch = cmd == L"watch-window";
+    if (watch) {
+      puts("ready");
+      fflush(stdout);
+    }
     const double start = NowMs();
     for (;;) {
       HWND main = FindWindowW(args.size() > 2 ? args[2].c_str() : kMainClass, nullptr);
       if (main && IsWindowVisible(main)) {
-        printf("%.0f\n", NowMs() - start);
+        printf("%.0f\n", watch ? UnixMs() : NowMs() - start);
         return 0;
       }
       if (NowMs() - start > number(1)) return 1;
-      Sleep(2);
+      Sleep(1);
     }
   }
   if (cmd == L"wait-dialog") {

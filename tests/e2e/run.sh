@@ -45,8 +45,8 @@ SAVE_DIR=""
 source "$TOOLS/e2e/harness.sh"
 
 cleanup() {
-  stop_program
-  release_pointer
+  stop_program || true
+  release_pointer || true
   [ -n "$SAVE_DIR" ] && rm -rf "$SAVE_DIR"
   [ "$OWN_ENV" = 1 ] && wine_env_stop
 }

@@ -47,6 +47,7 @@ hold_pointer() {
 release_pointer() {
   [ -n "$GRAB_PID" ] && kill "$GRAB_PID" 2>/dev/null && wait "$GRAB_PID" 2>/dev/null
   GRAB_PID=""
+  return 0
 }
 
 # Starts the target (logging to $OUT/<name>.target.log), then the program,
@@ -83,6 +84,7 @@ stop_program() {
   fi
   [ -n "$TARGET_PID" ] && wait "$TARGET_PID" 2>/dev/null
   TARGET_PID=""
+  return 0
 }
 
 # F11 as a user presses it. Wine hands the key to the Wine window that has
