@@ -58,7 +58,10 @@ HFONT MakeFont(const FontSpec& spec) {
   LOGFONTW font{};
   font.lfHeight = spec.height;
   font.lfWeight = spec.weight;
-  font.lfCharSet = DEFAULT_CHARSET;
+  // Every text the program shows is Chinese: ask for a face that has the
+  // glyphs whatever the system's locale (on a Chinese system this is what
+  // the default character set gives anyway).
+  font.lfCharSet = GB2312_CHARSET;
   font.lfOutPrecision = OUT_DEFAULT_PRECIS;
   font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   font.lfQuality = PROOF_QUALITY;
@@ -608,6 +611,8 @@ LRESULT CALLBACK Program::LabelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, static_cast<LONG_PTR>(wParam));
       if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
+    case WM_GETFONT:
+      return GetWindowLongPtrW(hwnd, GWLP_USERDATA);
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd, &ps);

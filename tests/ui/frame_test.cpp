@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <limits>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -248,14 +250,12 @@ TEST_F(FrameTest, ModalWindowDisablesTheOthersUntilItCloses) {
   EXPECT_TRUE(IsWindowEnabled(g_otherWindow));
 }
 
-TEST(StartUpTest, ProgramFolderIsTheCurrentFolder) {
+TEST(StartUpTest, ProgramFolderBecomesTheCurrentFolder) {
   StartedProgram();
   std::wstring module(MAX_PATH, L'\0');
   module.resize(GetModuleFileNameW(nullptr, module.data(), MAX_PATH));
-  std::wstring current(MAX_PATH, L'\0');
-  current.resize(GetCurrentDirectoryW(MAX_PATH, current.data()));
-  EXPECT_EQ(_wcsicmp(current.c_str(), StartedProgram().ProgramFolder().c_str()), 0);
   EXPECT_EQ(module.substr(0, module.rfind(L'\\')), StartedProgram().ProgramFolder());
+  EXPECT_EQ(_wcsicmp(testing::FolderAfterStart().c_str(), StartedProgram().ProgramFolder().c_str()), 0);
 }
 
 TEST(StartUpTest, ProgramPathSplitsAtTheLastBackslash) {
@@ -298,6 +298,32 @@ TEST(FatalStopTest, BoxTextNamesCodeAndMessageOnlyWhenGiven) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(FatalMessageText(c.message, c.code), Text(c.expected));
   }
+}
+
+}  // namespace
+}  // namespace quorvane::ui
+
+namespace quorvane::ui {
+namespace {
+
+TEST(MemoryTest, MemoryThatCannotBeHadIsTheFatalStopWithItsSize) {
+  testing::StartedProgram();
+  // More than any process can have, yet a size the heap is asked for.
+  volatile std::size_t asked = static_cast<std::size_t>(std::numeric_limits<std::ptrdiff_t>::max()) - 4096;
+  const std::size_t size = asked;
+  try {
+    // Kept in a volatile so the allocation cannot be left out.
+    static char* volatile kept;
+    kept = new char[size];
+    delete[] kept;
+    FAIL() << "allocation succeeded";
+  } catch (const testing::FatalStop& stop) {
+    EXPECT_EQ(Text(stop.what()), "分配 " + std::to_string(size) + " 字节内存失败!");
+    EXPECT_EQ(stop.code, 0);
+  }
+  char* small = new (std::nothrow) char[16];
+  EXPECT_NE(small, nullptr);
+  delete[] small;
 }
 
 }  // namespace

@@ -98,6 +98,58 @@ TEST_F(MainWindowTest, ControlsHaveTheirClassesRectanglesAndStyles) {
   EXPECT_EQ(Control(kFileDialog), nullptr);
 }
 
+TEST_F(MainWindowTest, BoxesAndBarHaveTheirFontsAndColours) {
+  struct FontCase {
+    const char* name;
+    int index;
+    LONG height;
+  };
+  for (const FontCase& c : {FontCase{"editor", kEditor, -16}, FontCase{"log box", kLogBox, -14},
+                            FontCase{"status bar", kStatusBar, -12}}) {
+    SCOPED_TRACE(c.name);
+    auto font = reinterpret_cast<HFONT>(SendMessageW(Control(c.index), WM_GETFONT, 0, 0));
+    ASSERT_NE(font, nullptr);
+    LOGFONTW lf{};
+    ASSERT_NE(GetObjectW(font, sizeof lf, &lf), 0);
+    EXPECT_EQ(lf.lfHeight, c.height);
+    EXPECT_EQ(lf.lfWidth, 0);
+    EXPECT_EQ(lf.lfWeight, FW_NORMAL);
+    EXPECT_FALSE(lf.lfItalic || lf.lfUnderline || lf.lfStrikeOut);
+  }
+  EXPECT_EQ(SendMessageW(Control(kLabel1), WM_GETFONT, 0, 0),
+            reinterpret_cast<LRESULT>(GetStockObject(DEFAULT_GUI_FONT)));
+
+  struct ColourCase {
+    const char* name;
+    int index;
+    UINT message;
+    COLORREF text, back;
+  };
+  const ColourCase colours[] = {
+      {"editor", kEditor, WM_CTLCOLOREDIT, 0x00FF0000, 0x0000FFFF},
+      {"log box", kLogBox, WM_CTLCOLORSTATIC, 0x00FF0000, 0x00FF8800},
+  };
+  HDC dc = CreateCompatibleDC(nullptr);
+  for (const ColourCase& c : colours) {
+    SCOPED_TRACE(c.name);
+    SetTextColor(dc, 0);
+    SetBkColor(dc, 0);
+    auto brush = reinterpret_cast<HBRUSH>(
+        SendMessageW(main_, c.message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(Control(c.index))));
+    ASSERT_NE(brush, nullptr);
+    LOGBRUSH lb{};
+    GetObjectW(brush, sizeof lb, &lb);
+    EXPECT_EQ(lb.lbColor, c.back);
+    EXPECT_EQ(GetTextColor(dc), c.text);
+    EXPECT_EQ(GetBkColor(dc), c.back);
+  }
+  DeleteDC(dc);
+  // Setting a colour gives back the one it replaces.
+  HWND bar = Control(kStatusBar);
+  EXPECT_EQ(static_cast<COLORREF>(SendMessageW(bar, SB_SETBKCOLOR, 0, CLR_DEFAULT)), 0x00FF8800u);
+  SendMessageW(bar, SB_SETBKCOLOR, 0, 0x00FF8800);
+}
+
 TEST_F(MainWindowTest, ControlsAreStackedStatusBarFirstLabelLast) {
   std::vector<HWND> order;
   for (HWND child = GetWindow(main_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
@@ -333,6 +385,38 @@ TEST_F(MainWindowTest, ResizingKeepsTheLogBoxHeightAndTheEditorFillingTheRest) {
       EXPECT_EQ(editor, (Box{1, 0, 657, 432}));
       EXPECT_EQ(log, (Box{2, 434, 656, 62}));
     }
+  }
+}
+
+}  // namespace
+}  // namespace quorvane::ui
+
+namespace quorvane::ui {
+namespace {
+
+TEST(MainWindowHotkeyTest, LogSaysSoWhenF11IsTakenAndStaysEmptyOtherwise) {
+  struct Case {
+    const char* name;
+    bool takenElsewhere;
+    const char* expectedLog;
+  };
+  const Case cases[] = {
+      {"F11 free", false, ""},
+      {"F11 taken", true, "F11 热键注册失败，可能已被其他程序占用，请使用菜单“调试 → 运行”。\r\n"},
+  };
+  testing::StartedProgram();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HWND other = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    if (c.takenElsewhere) {
+      ASSERT_TRUE(RegisterHotKey(other, 1, 0, VK_F11));
+    }
+    Program::Instance().OpenMainWindow(MainWindowDescription());
+    ASSERT_NE(MainWindow(), nullptr);
+    EXPECT_EQ(TextOf(MainWindow()->Control(kLogBox)), Wide(c.expectedLog));
+    DestroyWindow(MainWindow()->Handle());
+    DestroyWindow(other);
+    PumpFor(20);
   }
 }
 

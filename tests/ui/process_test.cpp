@@ -26,22 +26,22 @@ struct Found {
   HWND window = nullptr;
 };
 
+BOOL CALLBACK MatchProcessWindow(HWND window, LPARAM param) {
+  auto& f = *reinterpret_cast<Found*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  wchar_t name[64];
+  GetClassNameW(window, name, 64);
+  if (owner != f.pid || wcscmp(name, f.cls) != 0 || !IsWindowVisible(window)) return TRUE;
+  f.window = window;
+  return FALSE;
+}
+
 HWND FindProcessWindow(DWORD pid, const wchar_t* cls, DWORD timeoutMs) {
   const DWORD start = GetTickCount();
   do {
     Found found{pid, cls};
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-          auto& f = *reinterpret_cast<Found*>(param);
-          DWORD owner = 0;
-          GetWindowThreadProcessId(window, &owner);
-          wchar_t name[64];
-          GetClassNameW(window, name, 64);
-          if (owner != f.pid || wcscmp(name, f.cls) != 0 || !IsWindowVisible(window)) return TRUE;
-          f.window = window;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumWindows(MatchProcessWindow, reinterpret_cast<LPARAM>(&found));
     if (found.window) return found.window;
     Sleep(100);
   } while (GetTickCount() - start < timeoutMs);
@@ -54,17 +54,16 @@ std::wstring TextOf(HWND window) {
   return text;
 }
 
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM out) {
+  wchar_t cls[32];
+  GetClassNameW(child, cls, 32);
+  if (_wcsicmp(cls, L"Static") == 0) *reinterpret_cast<std::wstring*>(out) += TextOf(child);
+  return TRUE;
+}
+
 std::wstring StaticTexts(HWND box) {
   std::wstring texts;
-  EnumChildWindows(
-      box,
-      [](HWND child, LPARAM out) -> BOOL {
-        wchar_t cls[32];
-        GetClassNameW(child, cls, 32);
-        if (_wcsicmp(cls, L"Static") == 0) *reinterpret_cast<std::wstring*>(out) += TextOf(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&texts));
+  EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&texts));
   return texts;
 }
 

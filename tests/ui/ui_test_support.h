@@ -25,9 +25,22 @@ struct FatalStop : std::runtime_error {
 };
 inline void ThrowingFatalHandler(const Text& message, int code) { throw FatalStop(message, code); }
 
+// The current folder right after start-up; the process was started from
+// another folder, the way a shortcut may start it.
+inline std::wstring& FolderAfterStart() {
+  static std::wstring folder;
+  return folder;
+}
+
 inline Program& StartedProgram() {
   static const bool started = [] {
+    wchar_t elsewhere[MAX_PATH];
+    GetTempPathW(MAX_PATH, elsewhere);
+    SetCurrentDirectoryW(elsewhere);
     Program::Instance().Start(GetModuleHandleW(nullptr));
+    wchar_t current[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, current);
+    FolderAfterStart() = current;
     SetFatalHandler(ThrowingFatalHandler);
     return true;
   }();

@@ -30,17 +30,16 @@ struct DialogAnswers {
 };
 DialogAnswers* g_answers = nullptr;
 
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM out) {
+  wchar_t cls[32];
+  GetClassNameW(child, cls, 32);
+  if (_wcsicmp(cls, L"Static") == 0) *reinterpret_cast<std::wstring*>(out) += TextOf(child);
+  return TRUE;
+}
+
 std::wstring StaticTexts(HWND box) {
   std::wstring texts;
-  EnumChildWindows(
-      box,
-      [](HWND child, LPARAM out) -> BOOL {
-        wchar_t cls[32];
-        GetClassNameW(child, cls, 32);
-        if (_wcsicmp(cls, L"Static") == 0) *reinterpret_cast<std::wstring*>(out) += TextOf(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&texts));
+  EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&texts));
   return texts;
 }
 
@@ -48,34 +47,31 @@ void Press(HWND dialog, int id) {
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-void CALLBACK AnswerDialogs(HWND, UINT, UINT_PTR, DWORD) {
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND dialog, LPARAM) -> BOOL {
-        wchar_t cls[16];
-        GetClassNameW(dialog, cls, 16);
-        DialogAnswers& a = *g_answers;
-        if (wcscmp(cls, L"#32770") != 0 || !IsWindowVisible(dialog)) return TRUE;
-        for (HWND done : a.handled)
-          if (done == dialog) return TRUE;
-        a.handled.push_back(dialog);
-        if (GetDlgItem(dialog, IDNO)) {  // the question
-          a.questions.push_back(TextOf(dialog) + L"|" + StaticTexts(dialog));
-          Press(dialog, a.questionAnswer);
-        } else {  // the save dialog
-          ++a.saveDialogs;
-          if (a.saveAs.empty()) {
-            Press(dialog, IDCANCEL);
-          } else {
-            SetDlgItemTextW(dialog, 0x47c, a.saveAs.c_str());  // cmb13, the file name box
-            SetDlgItemTextW(dialog, 0x480, a.saveAs.c_str());  // edt1 in older dialogs
-            Press(dialog, IDOK);
-          }
-        }
-        return TRUE;
-      },
-      0);
+BOOL CALLBACK AnswerDialog(HWND dialog, LPARAM) {
+  wchar_t cls[16];
+  GetClassNameW(dialog, cls, 16);
+  DialogAnswers& a = *g_answers;
+  if (wcscmp(cls, L"#32770") != 0 || !IsWindowVisible(dialog)) return TRUE;
+  for (HWND done : a.handled)
+    if (done == dialog) return TRUE;
+  a.handled.push_back(dialog);
+  if (GetDlgItem(dialog, IDNO)) {  // the question
+    a.questions.push_back(TextOf(dialog) + L"|" + StaticTexts(dialog));
+    Press(dialog, a.questionAnswer);
+  } else {  // the save dialog
+    ++a.saveDialogs;
+    if (a.saveAs.empty()) {
+      Press(dialog, IDCANCEL);
+    } else {
+      SetDlgItemTextW(dialog, 0x47c, a.saveAs.c_str());  // cmb13, the file name box
+      SetDlgItemTextW(dialog, 0x480, a.saveAs.c_str());  // edt1 in older dialogs
+      Press(dialog, IDOK);
+    }
+  }
+  return TRUE;
 }
+
+void CALLBACK AnswerDialogs(HWND, UINT, UINT_PTR, DWORD) { EnumThreadWindows(GetCurrentThreadId(), AnswerDialog, 0); }
 
 class UnsavedChangesTest : public testing::MainWindowFixture {
  protected:
