@@ -2,12 +2,12 @@
 #include "ui/script_files.h"
 
 #include <windows.h>
-#include <commdlg.h>
 
-#include <string>
+#include <string_view>
 
+#include "desktop/fatal.h"
 #include "desktop/screen.h"
-#include "desktop/text_ops.h"
+#include "desktop/script_file_format.h"
 #include "desktop/win32/codepage.h"
 #include "ui/frame.h"
 #include "ui/main_window.h"
@@ -15,29 +15,41 @@
 namespace quorvane::ui {
 namespace {
 
-// The file chosen in the dialog, as GBK, or nothing when cancelled.
-bool ChooseFile(bool save, Text& chosen) {
-  HWND owner = MainWindowControl(kEditor);
-  owner = GetAncestor(owner, GA_ROOT);
-  std::wstring file(32768, L'\0');
-  static const wchar_t kFilter[] = L"\u6587\u672c\u6587\u6863\0*.txt\0";  // 文本文档
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof(ofn);
-  ofn.hwndOwner = owner;
-  ofn.lpstrFilter = kFilter;
-  ofn.lpstrFile = file.data();
-  ofn.nMaxFile = static_cast<DWORD>(file.size());
-  ofn.lpstrDefExt = L"txt";
-  ofn.Flags = OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER |
-              (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-  const BOOL ok = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
-  if (!ok) return false;
-  file.resize(wcslen(file.c_str()));
-  chosen = WideToGbk(file);
-  return true;
+struct MainDialog {
+  HWND window = nullptr;  // the main window these settings belong to
+  FileDialogControl control;
+};
+MainDialog g_dialog;
+
+Text Utf8ToGbk(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+  return WideToGbk(wide);
+}
+
+// One line in the log box. The main window may have closed inside a dialog.
+void Log(std::string_view what, const Text& path) {
+  LiveWindow* window = MainWindow();
+  if (!window) return;
+  AppendToEditBox(Program::Instance().Desktop(), reinterpret_cast<WindowId>(window->Control(kLogBox)),
+                  {what, path, "\r\n"});
 }
 
 }  // namespace
+
+FileDialogControl& MainFileDialog() {
+  LiveWindow* window = MainWindow();
+  if (!window) FatalRuntimeError(MessageNoLiveControl());
+  if (g_dialog.window != window->Handle()) {
+    g_dialog.window = window->Handle();
+    g_dialog.control = FileDialogControl(MainWindowDescription().controls[kFileDialog].fileDialog);
+  }
+  return g_dialog.control;
+}
+
+Text ScriptTextFromFileBytes(const Bytes& file) { return ScriptTextFromFile(file, Utf8ToGbk); }
 
 void NewScript() {
   if (!ConfirmDiscardOrSave() || !MainWindow()) return;
@@ -46,20 +58,34 @@ void NewScript() {
 
 void OpenScript() {
   if (!ConfirmDiscardOrSave() || !MainWindow()) return;
-  Text name;
-  if (!ChooseFile(false, name) || !MainWindow()) return;
-  const Bytes content = ReadFileBytes(Program::Instance().Desktop(), name);
-  SetEditorText(ToText(content));  // a text stops at a zero byte
+  FileDialogControl& dialog = MainFileDialog();
+  dialog.settings.SetDialogKind(0);
+  dialog.settings.fileMustExist = 1;
+  if (!ShowFileDialog(dialog) || !MainWindow()) return;
+  // A file that cannot be read leaves the script as it is.
+  const auto content = Program::Instance().Desktop().ReadWholeFile(dialog.Path());
+  if (!content) {
+    Log("无法读取文件：", dialog.settings.fileName);
+    return;
+  }
+  SetEditorText(ScriptTextFromFileBytes(*content));
+  Log("已打开：", dialog.settings.fileName);
 }
 
 bool SaveScript() {
   if (!MainWindow()) return false;
-  Text name;
-  if (!ChooseFile(true, name) || !MainWindow()) return false;
+  FileDialogControl& dialog = MainFileDialog();
+  dialog.settings.SetDialogKind(1);
+  // With it on, the save dialog would refuse every name not yet on disk.
+  dialog.settings.fileMustExist = 0;
+  if (!ShowFileDialog(dialog) || !MainWindow()) return false;
   const Text script = EditorText();
-  const Bytes content(script.begin(), script.end());
-  if (!WriteFileBytes(Program::Instance().Desktop(), name, {&content})) return false;
+  if (!Program::Instance().Desktop().WriteWholeFile(dialog.Path(), Bytes(script.begin(), script.end()))) {
+    Log("保存失败：", dialog.settings.fileName);
+    return false;
+  }
   MarkScriptSaved();
+  Log("已保存：", dialog.settings.fileName);
   return true;
 }
 
