@@ -313,8 +313,9 @@ bool Program::LoadWindow(const WindowDescription& description, HWND owner, bool 
   // The caller waits here, messages flowing, until the window is gone.
   while (FindWindow(hwnd)) {
     MSG peek;
+    // WM_QUIT belongs to the main loop; the modal wait gives way to it.
     if (PeekMessageW(&peek, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) break;
-    WaitMessage();
+    desktop_.WaitForMessage(100);
     ProcessPendingEvents();
   }
   return true;
@@ -494,72 +495,90 @@ LRESULT CALLBACK Program::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
   return Instance().HandleMessage(*window, msg, wParam, lParam);
 }
 
+// Every case may run handlers that close the window: once an event has been
+// raised, nothing here touches the window again.
 LRESULT Program::HandleMessage(LiveWindow& window, UINT msg, WPARAM wParam, LPARAM lParam) {
-  HWND hwnd = window.hwnd_;
   switch (msg) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      UniqueBrush brush(CreateSolidBrush(window.description_.background));
-      FillRect(dc, &ps.rcPaint, brush.get());
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
-    case WM_ERASEBKGND:
-      return 1;  // WM_PAINT covers the whole client area
+    case WM_PAINT: return OnPaint(window);
+    case WM_ERASEBKGND: return 1;  // WM_PAINT covers the whole client area
     case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORSTATIC: {
-      const int index = window.ControlIndex(reinterpret_cast<HWND>(lParam));
-      if (index < 0 || !window.controls_[index].brush) break;
-      const ControlDescription& c = window.description_.controls[index];
-      HDC dc = reinterpret_cast<HDC>(wParam);
-      SetTextColor(dc, c.textColour);
-      SetBkColor(dc, c.backColour);
-      return reinterpret_cast<LRESULT>(window.controls_[index].brush.get());
-    }
-    case WM_COMMAND:
-      if (lParam == 0) {
-        const auto& menu = window.description_.menu;
-        for (size_t i = 0; i < menu.size(); ++i)
-          if (menu[i].commandId != 0 && menu[i].commandId == LOWORD(wParam))
-            RaiseEvent(window, ElementKind::kMenuItem, static_cast<int>(i), kEventMenuSelected);
-        return 0;
-      }
-      break;
-    case WM_TIMER:
-      for (size_t i = 0; i < window.controls_.size(); ++i)
-        if (window.controls_[i].timerId != 0 && window.controls_[i].timerId == wParam)
-          RaiseEvent(window, ElementKind::kControl, static_cast<int>(i), kEventTick);
-      return 0;
-    case WM_SIZE:
-      for (const auto& control : window.controls_)
-        if (control.hwnd && !control.paneTexts.empty()) SendMessageW(control.hwnd, WM_SIZE, 0, 0);
-      RaiseEvent(window, ElementKind::kWindow, 0, kEventResized);
-      return 0;
-    case WM_MOVE:
-      RaiseEvent(window, ElementKind::kWindow, 0, kEventMoved);
-      return 0;
-    case WM_ACTIVATE:
-      OnActivate(window, wParam);
-      return 0;
-    case WM_CLOSE:
-      OnClose(window);
-      return 0;
-    case WM_QUERYENDSESSION:
-      DefWindowProcW(hwnd, msg, wParam, lParam);
-      return RaiseEvent(window, ElementKind::kWindow, 0, kEventCloseQuery) ? TRUE : FALSE;
-    case WM_DESTROY: {
-      RaiseEvent(window, ElementKind::kWindow, 0, kEventDestroyed);
-      for (auto& control : window.controls_)
-        if (control.timerId) KillTimer(hwnd, control.timerId);
-      if (window.menu_) SetMenu(hwnd, nullptr);
-      window.menu_.reset();
-      return 0;
-    }
-    default:
-      break;
+    case WM_CTLCOLORSTATIC: return OnControlColour(window, msg, wParam, lParam);
+    case WM_COMMAND: return OnCommand(window, msg, wParam, lParam);
+    case WM_TIMER: return OnTimer(window, wParam);
+    case WM_SIZE: return OnSize(window);
+    case WM_MOVE: return RaiseEvent(window, ElementKind::kWindow, 0, kEventMoved), 0;
+    case WM_ACTIVATE: return OnActivate(window, wParam), 0;
+    case WM_CLOSE: return OnClose(window), 0;
+    case WM_QUERYENDSESSION: return OnQueryEndSession(window, wParam, lParam);
+    case WM_DESTROY: return OnDestroy(window), 0;
+    default: return DefWindowProcW(window.hwnd_, msg, wParam, lParam);
   }
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+LRESULT Program::OnPaint(LiveWindow& window) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window.hwnd_, &ps);
+  UniqueBrush brush(CreateSolidBrush(window.description_.background));
+  FillRect(dc, &ps.rcPaint, brush.get());
+  EndPaint(window.hwnd_, &ps);
+  return 0;
+}
+
+LRESULT Program::OnControlColour(LiveWindow& window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  const int index = window.ControlIndex(reinterpret_cast<HWND>(lParam));
+  if (index < 0 || !window.controls_[index].brush) return DefWindowProcW(window.hwnd_, msg, wParam, lParam);
+  const ControlDescription& c = window.description_.controls[index];
+  HDC dc = reinterpret_cast<HDC>(wParam);
+  SetTextColor(dc, c.textColour);
+  SetBkColor(dc, c.backColour);
+  return reinterpret_cast<LRESULT>(window.controls_[index].brush.get());
+}
+
+LRESULT Program::OnCommand(LiveWindow& window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  // Menu items and accelerators come without a control handle.
+  if (lParam != 0) return DefWindowProcW(window.hwnd_, msg, wParam, lParam);
+  const auto& menu = window.description_.menu;
+  for (size_t i = 0; i < menu.size(); ++i) {
+    if (menu[i].commandId != 0 && menu[i].commandId == LOWORD(wParam)) {
+      RaiseEvent(window, ElementKind::kMenuItem, static_cast<int>(i), kEventMenuSelected);
+      break;
+    }
+  }
+  return 0;
+}
+
+LRESULT Program::OnTimer(LiveWindow& window, WPARAM timerId) {
+  for (size_t i = 0; i < window.controls_.size(); ++i) {
+    if (window.controls_[i].timerId != 0 && window.controls_[i].timerId == timerId) {
+      RaiseEvent(window, ElementKind::kControl, static_cast<int>(i), kEventTick);
+      break;
+    }
+  }
+  return 0;
+}
+
+LRESULT Program::OnSize(LiveWindow& window) {
+  // Status bars lay themselves out along the new bottom edge.
+  for (const auto& control : window.controls_)
+    if (control.hwnd && !control.paneTexts.empty()) SendMessageW(control.hwnd, WM_SIZE, 0, 0);
+  RaiseEvent(window, ElementKind::kWindow, 0, kEventResized);
+  return 0;
+}
+
+LRESULT Program::OnQueryEndSession(LiveWindow& window, WPARAM wParam, LPARAM lParam) {
+  DefWindowProcW(window.hwnd_, WM_QUERYENDSESSION, wParam, lParam);
+  return RaiseEvent(window, ElementKind::kWindow, 0, kEventCloseQuery) ? TRUE : FALSE;
+}
+
+void Program::OnDestroy(LiveWindow& window) {
+  const HWND hwnd = window.hwnd_;
+  RaiseEvent(window, ElementKind::kWindow, 0, kEventDestroyed);
+  LiveWindow* still = FindWindow(hwnd);
+  if (!still) return;
+  for (auto& control : still->controls_)
+    if (control.timerId) KillTimer(hwnd, control.timerId);
+  if (still->menu_) SetMenu(hwnd, nullptr);
+  still->menu_.reset();
 }
 
 void Program::OnActivate(LiveWindow& window, WPARAM wParam) {

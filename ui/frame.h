@@ -48,7 +48,7 @@ class LiveWindow {
  private:
   friend class Program;
   struct LiveControl {
-    HWND hwnd = nullptr;
+    HWND hwnd = nullptr;  // owned by the window: destroyed with it
     UniqueFont font;
     UniqueBrush brush;
     UINT_PTR timerId = 0;
@@ -120,6 +120,13 @@ class Program {
   static void Dispatch(MSG& msg);
   bool PreTranslate(MSG& msg);
   LRESULT HandleMessage(LiveWindow& window, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT OnPaint(LiveWindow& window);
+  LRESULT OnControlColour(LiveWindow& window, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT OnCommand(LiveWindow& window, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT OnTimer(LiveWindow& window, WPARAM timerId);
+  LRESULT OnSize(LiveWindow& window);
+  LRESULT OnQueryEndSession(LiveWindow& window, WPARAM wParam, LPARAM lParam);
+  void OnDestroy(LiveWindow& window);
   void OnClose(LiveWindow& window);
   void OnActivate(LiveWindow& window, WPARAM wParam);
   void OnNcDestroy(HWND hwnd);

@@ -294,6 +294,27 @@ TEST_F(MainWindowTest, F11MenuAndLabelNotificationReachTheRunner) {
   }
 }
 
+// The run goes on inside the command's handler; the window closes inside
+// the run's wait. The run must end without touching the closed window's
+// controls (that would be the fatal stop) and the handler must return.
+TEST_F(MainWindowTest, ClosingTheWindowDuringARunEndsTheRun) {
+  struct Case {
+    const char* name;
+    UINT closeMessage;
+  };
+  for (const Case& c : {Case{"WM_CLOSE", WM_CLOSE}, Case{"Esc", WM_KEYDOWN}}) {
+    SCOPED_TRACE(c.name);
+    if (!MainWindow()) SetUp();
+    SetEditorText("T|30\r\n");
+    SetWindowTextW(Control(kLogBox), L"");
+    const HWND target = c.closeMessage == WM_CLOSE ? main_ : Control(kEditor);
+    PostMessageW(target, c.closeMessage, c.closeMessage == WM_CLOSE ? 0 : VK_ESCAPE, 0);
+    EXPECT_NO_THROW(SendMessageW(main_, WM_COMMAND, kCmdRun, 0));
+    EXPECT_EQ(MainWindow(), nullptr);
+    EXPECT_FALSE(IsWindow(main_));
+  }
+}
+
 TEST_F(MainWindowTest, TabSwitchesBetweenTheEditBoxesAndEnterOnlyBreaksLinesInTheEditor) {
   struct Case {
     const char* name;
