@@ -20,7 +20,8 @@
 //   probe menu <caption>                 selects a menu item by its caption
 //   probe rect                           the main window's outer rectangle: x y width height
 //   probe focus main|target              brings a window to the foreground
-//   probe close                          posts WM_CLOSE to the main window
+//   probe close [class]                  posts WM_CLOSE to the main window (or to the
+//                                        window of that class)
 //   probe dialog-text                    the texts of the program's open dialog box, if any
 //   probe wait-dialog <timeout-ms>       waits for a dialog box of the program; prints ms
 //   probe answer <yes|no|cancel|ok>      presses that button of the program's dialog box
@@ -362,6 +363,12 @@ int Run(const std::vector<std::wstring>& args) {
     } else {
       PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
     }
+    return 0;
+  }
+  if (cmd == L"close" && args.size() > 1) {
+    HWND window = FindWindowW(args[1].c_str(), nullptr);
+    if (!window) return 3;
+    PostMessageW(window, WM_CLOSE, 0, 0);
     return 0;
   }
   if (cmd == L"focus") {

@@ -71,6 +71,37 @@ expect_sequence() {
 # PASS line reports.
 NOTE=""
 
+# What the user sees at start: the centred window, the built-in script whole
+# (its GBK length), an empty log box and the status bar's texts.
+scenario_start_state() {
+  local rect editor bytes pane log
+  rect=$(probe rect)
+  [ "$rect" = "627 256 666 567" ] || { echo "main window at $rect, expected 627 256 666 567"; return 1; }
+  editor=$(probe get-editor)
+  bytes=$(printf '%s' "$editor" | iconv -f UTF-8 -t GBK | wc -c)
+  [ "$bytes" -eq 899 ] || { echo "the editor holds $bytes GBK bytes, expected the built-in script's 899"; return 1; }
+  [ "${editor:0:1}" = "'" ] || { echo "the editor does not start with the built-in script's comment"; return 1; }
+  log=$(probe get-log)
+  [ -z "$log" ] || { echo "the log box is not empty: $log"; return 1; }
+  pane=$(probe pane 1)
+  [ "$pane" = " 运行/停止 F11" ] || { echo "pane 1 reads '$pane'"; return 1; }
+  probe wait-pane 2 " 当前鼠标位置：X" 2000 >/dev/null || { echo "pane 2 reads '$(probe pane 2)'"; return 1; }
+}
+
+# The run command of the menu starts a run as F11 does; F11 stops it. The
+# help command opens the about and help window.
+scenario_menu_commands() {
+  set_script $'M|200|100|0\r\nT|60000' || return 1
+  probe menu "运行" || { echo "no menu item 运行"; return 1; }
+  probe wait-log "代码运行中..." 5000 >/dev/null || { echo "运行 did not start a run"; return 1; }
+  wait_target 'LUP 200 100 ' 1 5000 || { echo "the run did not click"; return 1; }
+  press_f11
+  probe wait-log "代码运行完毕！" 3000 >/dev/null || { echo "F11 did not stop the run started from the menu"; return 1; }
+  probe menu "帮助" || { echo "no menu item 帮助"; return 1; }
+  probe wait-window 5000 QuorvaneAbout >/dev/null || { echo "帮助 did not open the about and help window"; return 1; }
+  probe close QuorvaneAbout
+}
+
 scenario_builtin_script() {
   press_f11
   probe wait-log "代码运行中..." 5000 >/dev/null || { echo "the run did not start"; return 1; }
@@ -261,7 +292,7 @@ scenario_save_and_open() {
   expect_sequence "the editor after opening" "$script" "$text" || return 1
 }
 
-ALL=(builtin_script faulty_script stop_in_long_wait no_delay_script held_key_released
+ALL=(start_state builtin_script menu_commands faulty_script stop_in_long_wait no_delay_script held_key_released
      close_in_long_wait pointer_in_status_bar save_and_open)
 SELECTED=("$@")
 [ ${#SELECTED[@]} -eq 0 ] && SELECTED=("${ALL[@]}")
