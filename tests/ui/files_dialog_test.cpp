@@ -318,31 +318,35 @@ TEST_F(FilesTest, UnsavedChangesAreOfferedForSavingBeforeNewAndOpen) {
 TEST_F(FilesTest, FailuresAreReportedAndKeepWhatWasThere) {
   const std::wstring path = Path(L"quorvane_files_failure.txt");
   WriteBytes(path, "old");
-
-  SCOPED_TRACE("a read-only file is not replaced");
-  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
-  SetEditorText("T|1");
-  Type(L"new ");
-  responder_.names = {path};
-  responder_.buttons = {IDYES};  // replace it? yes
-  Command(kCmdSave);
-  EXPECT_EQ(FileBytes(path), std::optional<std::string>("old"));
-  EXPECT_NE(Log().find(Wide("保存失败：") + path + L"\r\n"), std::wstring::npos);
-  EXPECT_TRUE(ScriptModified());
-  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-
-  SCOPED_TRACE("a file that cannot be read leaves the editor as it was");
-  MarkScriptSaved();
-  const std::wstring script = TextOf(Control(kEditor));
-  HANDLE lock = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-  ResetResponder();
-  responder_.names = {path};
-  Command(kCmdOpen);
-  CloseHandle(lock);
-  ASSERT_EQ(responder_.fileDialogs.size(), 1u);
-  EXPECT_EQ(TextOf(Control(kEditor)), script);
-  EXPECT_NE(Log().find(Wide("无法读取文件：") + path + L"\r\n"), std::wstring::npos);
+  {
+    SCOPED_TRACE("a read-only file is not replaced");
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    SetEditorText("T|1");
+    Type(L"new ");
+    responder_.names = {path};
+    responder_.buttons = {IDYES};  // replace it? yes
+    Command(kCmdSave);
+    EXPECT_EQ(FileBytes(path), std::optional<std::string>("old"));
+    EXPECT_NE(Log().find(Wide("保存失败：") + path + L"\r\n"), std::wstring::npos);
+    EXPECT_EQ(Log().find(Wide("已保存：")), std::wstring::npos);
+    EXPECT_TRUE(ScriptModified());
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+  {
+    SCOPED_TRACE("a file that cannot be read leaves the editor as it was");
+    MarkScriptSaved();
+    const std::wstring script = TextOf(Control(kEditor));
+    HANDLE lock = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    ResetResponder();
+    responder_.names = {path};
+    Command(kCmdOpen);
+    CloseHandle(lock);
+    ASSERT_EQ(responder_.fileDialogs.size(), 1u);
+    EXPECT_EQ(TextOf(Control(kEditor)), script);
+    EXPECT_NE(Log().find(Wide("无法读取文件：") + path + L"\r\n"), std::wstring::npos);
+    EXPECT_EQ(Log().find(Wide("已打开：")), std::wstring::npos);
+  }
 }
 
 TEST_F(FilesTest, ANameTypedWithoutExtensionGetsTxt) {
@@ -365,6 +369,43 @@ TEST_F(FilesTest, ANameTypedWithoutExtensionGetsTxt) {
     EXPECT_EQ(FileBytes(path), std::optional<std::string>("T|3"));
     EXPECT_EQ(MainFileDialog().settings.fileName, WideToGbk(path));
   }
+}
+
+TEST_F(FilesTest, OpenAcceptsOnlyAnExistingFile) {
+  const std::wstring missing = Path(L"quorvane_files_missing.txt");
+  SetEditorText("T|9");
+  responder_.names = {missing, std::nullopt};  // then Cancel
+  responder_.buttons = {IDOK};                 // the system's "file not found"
+  Command(kCmdOpen);
+  EXPECT_EQ(responder_.boxes.size(), 1u);
+  EXPECT_EQ(responder_.fileDialogs.size(), 2u);  // the same dialog, answered twice
+  EXPECT_EQ(EditorText(), "T|9");
+  EXPECT_EQ(MainFileDialog().settings.fileName, "");
+  EXPECT_FALSE(FileBytes(missing).has_value());
+}
+
+TEST_F(FilesTest, SettingsStartFromTheDescriptionWithEachMainWindow) {
+  FileDialogState& s = MainFileDialog().settings;
+  s.fileName = "C:\\a.txt";
+  s.filter = "所有文件|*.*";
+  s.SetDialogKind(1);
+  s.fileMustExist = 0;
+  MarkScriptSaved();
+  SendMessageW(main_, WM_CLOSE, 0, 0);
+  PumpFor(30);
+  ASSERT_EQ(MainWindow(), nullptr);
+  testing::StartedProgram().OpenMainWindow(MainWindowDescription());
+  ASSERT_NE(MainWindow(), nullptr);
+  main_ = responder_.main = MainWindow()->Handle();
+  window_ = MainWindow();
+  const FileDialogState& fresh = MainFileDialog().settings;
+  EXPECT_EQ(fresh.fileName, "");
+  EXPECT_EQ(fresh.filter, "文本文档|*.txt");
+  EXPECT_EQ(fresh.defaultExtension, ".txt");
+  EXPECT_EQ(fresh.DialogKind(), 0);
+  EXPECT_EQ(FileDialogFlags(fresh),
+            kOfnHideReadOnly | kOfnFileMustExist | kOfnOverwritePrompt | kOfnPathMustExist | kOfnExplorer |
+                kOfnEnableHook | kOfnEnableSizing);
 }
 
 TEST_F(FilesTest, ANameThatGbkCannotSpellStillOpensAndSaves) {
