@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "desktop/win32/codepage.h"
+#include "ui/about_window.h"
 #include "ui/main_window.h"
 #include "ui/script_files.h"
 #include "ui_test_support.h"
@@ -218,6 +219,34 @@ TEST_F(FilesTest, TheDialogIsOwnedByTheMainWindowWhichIsDisabledMeanwhile) {
   EXPECT_EQ(responder_.fileDialogs[0].startName, L"");  // nothing chosen yet
   EXPECT_TRUE(IsWindowEnabled(main_));
   EXPECT_EQ(GetFocus(), Control(kEditor));
+}
+
+TEST_F(FilesTest, TheDialogOwnerIsTheActiveProgramWindow) {
+  struct Case {
+    const char* name;
+    bool aboutOpen;
+    bool aboutActive;
+  };
+  const Case cases[] = {
+      {"main window active", false, false},
+      {"about window open, main window active", true, false},
+      {"about window active", true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HWND about = nullptr;
+    if (c.aboutOpen) {
+      Command(kCmdHelp);
+      LiveWindow* window = Program::Instance().OpenWindow(AboutWindowDescription());
+      ASSERT_NE(window, nullptr);
+      about = window->Handle();
+    }
+    SetForegroundWindow(c.aboutActive ? about : main_);
+    PumpFor(60);
+    EXPECT_EQ(DialogOwner(), c.aboutActive ? about : main_);
+    if (about) SendMessageW(about, WM_CLOSE, 0, 0);
+    PumpFor(30);
+  }
 }
 
 TEST_F(FilesTest, CancelChangesNothing) {
