@@ -66,8 +66,11 @@ FileDialogControl::FileDialogControl(const FileDialogSettings& d) {
 }
 
 WidePath FileDialogControl::Path() const {
-  if (!chosen_.empty() && settings.fileName == chosenAsGbk_) return WideToPath(chosen_);
-  return WideToPath(GbkToWide(settings.fileName));
+  return WideToPath(ChoiceStillShown() ? chosen_ : GbkToWide(settings.fileName));
+}
+
+std::wstring FileDialogControl::StartName() const {
+  return ChoiceStillShown() ? chosen_ : GbkToWide(FileDialogStartName(settings.fileName));
 }
 
 void FileDialogControl::StoreChoice(const std::wstring& path) {
@@ -87,11 +90,8 @@ bool ShowFileDialog(FileDialogControl& control) {
   const int kind = s.DialogKind();
   if (kind != 0 && kind != 1) return false;  // font and help are not file dialogs
 
-  // The start name: the chosen path while FileName still shows it, else FileName.
   std::array<wchar_t, kFileNameBufferSize> name{};
-  std::wstring start = PathToWide(control.Path());
-  if (start.size() >= name.size()) start = GbkToWide(FileDialogStartName(s.fileName));
-  start.copy(name.data(), name.size() - 1);
+  control.StartName().copy(name.data(), name.size() - 1);
 
   const std::wstring filter = GbkToWide(FileDialogFilterList(s.filter));
   const std::wstring title = GbkToWide(s.title);

@@ -21,10 +21,14 @@ class FileDialogControl {
   // gave it, so that a name GBK cannot spell still works. When the program
   // has put another name into FileName since, that name.
   WidePath Path() const;
+  // The name the next dialog starts with: the chosen path while FileName
+  // still shows it, else FileName cut to fit the name buffer.
+  std::wstring StartName() const;
   // After OK: FileName shows the chosen path, the path itself is kept.
   void StoreChoice(const std::wstring& path);
 
  private:
+  bool ChoiceStillShown() const { return !chosen_.empty() && settings.fileName == chosenAsGbk_; }
   std::wstring chosen_;
   Text chosenAsGbk_;  // what FileName held right after the choice
 };

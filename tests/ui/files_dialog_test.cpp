@@ -451,6 +451,33 @@ TEST_F(FilesTest, ANameThatGbkCannotSpellStillOpensAndSaves) {
   EXPECT_EQ(Log().find(Wide("无法读取文件：")), std::wstring::npos);
 }
 
+TEST(FileDialogControlTest, StartNameAndPathFollowTheLastChoiceWhileFileNameShowsIt) {
+  const std::wstring hangul = L"C:\\\uD55C\uAE00.txt";  // GBK cannot spell it
+  struct Case {
+    const char* name;
+    std::optional<std::wstring> choice;
+    std::optional<Text> fileNameAfter;  // what the program writes to FileName afterwards
+    std::wstring start;
+    std::wstring path;
+  };
+  const Text long300(300, 'a');
+  const Case cases[] = {
+      {"nothing chosen yet", std::nullopt, std::nullopt, L"", L""},
+      {"a name the program wrote", std::nullopt, "C:\\脚本.txt", L"C:\\\u811A\u672C.txt", L"C:\\\u811A\u672C.txt"},
+      {"a name too long for the buffer", std::nullopt, long300, std::wstring(259, L'a'), std::wstring(300, L'a')},
+      {"a chosen path GBK cannot spell", hangul, std::nullopt, hangul, hangul},
+      {"FileName written after the choice", hangul, "D:\\b.txt", L"D:\\b.txt", L"D:\\b.txt"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FileDialogControl control(MainWindowDescription().controls[kFileDialog].fileDialog);
+    if (c.choice) control.StoreChoice(*c.choice);
+    if (c.fileNameAfter) control.settings.fileName = *c.fileNameAfter;
+    EXPECT_EQ(control.StartName(), c.start);
+    EXPECT_EQ(PathToWide(control.Path()), c.path);
+  }
+}
+
 TEST(ScriptFileLoadingTest, Utf8FilesBecomeGbkText) {
   struct Case {
     const char* name;
