@@ -24,17 +24,16 @@ using testing::PumpFor;
 using testing::TextOf;
 using testing::Wide;
 
+BOOL CALLBACK CollectAboutWindow(HWND window, LPARAM out) {
+  wchar_t cls[32];
+  GetClassNameW(window, cls, 32);
+  if (wcscmp(cls, L"QuorvaneAbout") == 0) reinterpret_cast<std::vector<HWND>*>(out)->push_back(window);
+  return TRUE;
+}
+
 std::vector<HWND> AboutWindows() {
   std::vector<HWND> found;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM out) -> BOOL {
-        wchar_t cls[32];
-        GetClassNameW(window, cls, 32);
-        if (wcscmp(cls, L"QuorvaneAbout") == 0) reinterpret_cast<std::vector<HWND>*>(out)->push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumThreadWindows(GetCurrentThreadId(), CollectAboutWindow, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 

@@ -46,17 +46,16 @@ struct Responder {
 };
 Responder* g_responder = nullptr;
 
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM out) {
+  wchar_t cls[32];
+  GetClassNameW(child, cls, 32);
+  if (_wcsicmp(cls, L"Static") == 0) *reinterpret_cast<std::wstring*>(out) += TextOf(child);
+  return TRUE;
+}
+
 std::wstring StaticTexts(HWND box) {
   std::wstring texts;
-  EnumChildWindows(
-      box,
-      [](HWND child, LPARAM out) -> BOOL {
-        wchar_t cls[32];
-        GetClassNameW(child, cls, 32);
-        if (_wcsicmp(cls, L"Static") == 0) *reinterpret_cast<std::wstring*>(out) += TextOf(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&texts));
+  EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&texts));
   return texts;
 }
 
