@@ -8,6 +8,21 @@ namespace quorvane {
 namespace {
 constexpr std::string_view kRunning = "代码运行中...\r\n";
 constexpr std::string_view kFinished = "代码运行完毕！\r\n";
+
+// The modifier code of the held keys, in the form RegisterGlobalHotkey takes.
+int HeldModifierCode(const std::set<int>& held) {
+  int code = 0;
+  bool windowsKey = false;
+  for (int vk : held) {
+    if (vk == 17 || vk == 162 || vk == 163) code |= 1;  // Ctrl, left and right
+    if (vk == 16 || vk == 160 || vk == 161) code |= 2;  // Shift
+    if (vk == 18 || vk == 164 || vk == 165) code |= 4;  // Alt
+    if (vk == 91 || vk == 92) windowsKey = true;
+  }
+  // Codes above 7 reach RegisterHotKey unchanged, so a Windows key (MOD_WIN,
+  // 8) goes with the already mapped bits of the others.
+  return windowsKey ? 8 | static_cast<int>(MapHotkeyModifiers(code)) : code;
+}
 }  // namespace
 
 void PerformAction(Desktop& desktop, const Action& action, const std::function<bool()>& stop) {
@@ -46,6 +61,10 @@ void Runner::ToggleRun() {
   Run(*actions);
 }
 
+void Runner::SetModifiersHeldHandler(std::function<void(int modifiers)> handler) {
+  modifiersHeld_ = std::move(handler);
+}
+
 void Runner::WindowClosed() {
   windowClosed_ = true;
   stopRequested_ = true;
@@ -59,7 +78,11 @@ void Runner::Run(const std::vector<Action>& actions) {
     const Action& action = actions[next];
     PerformAction(desktop_, action, stop);
     if (const auto* key = std::get_if<KeyAction>(&action)) {
-      if (key->kind == 1) heldKeys_.insert(key->vk);
+      if (key->kind == 1) {
+        heldKeys_.insert(key->vk);
+        const int modifiers = HeldModifierCode(heldKeys_);
+        if (modifiers != 0 && modifiersHeld_) modifiersHeld_(modifiers);
+      }
       if (key->kind == 2) heldKeys_.erase(key->vk);
     }
     // Between actions, let F11, the menus, the timer and closing the window

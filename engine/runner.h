@@ -30,6 +30,14 @@ class Runner {
   // The main window is being destroyed: stop, and never touch its controls again.
   void WindowClosed();
 
+  // Called when the run holds modifier keys down, with the modifier code of
+  // the whole held set (as RegisterGlobalHotkey takes it: 1 Ctrl, 2 Shift,
+  // 4 Alt, and 8 plus the mapped MOD_* bits when a Windows key is held).
+  // While a script holds Shift, the system reports F11 as Shift+F11, which the
+  // plain F11 hotkey does not match; the handler registers that combination
+  // too, so that F11 still stops the run.
+  void SetModifiersHeldHandler(std::function<void(int modifiers)> handler);
+
   RunState State() const;
 
  private:
@@ -41,6 +49,7 @@ class Runner {
   bool stopRequested_ = false;
   bool windowClosed_ = false;
   std::set<int> heldKeys_;  // pressed by the run and not yet released
+  std::function<void(int)> modifiersHeld_;
 };
 
 }  // namespace quorvane

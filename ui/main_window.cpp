@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <set>
 
 #include "desktop/fatal.h"
 #include "desktop/input.h"
@@ -37,6 +38,7 @@ struct MainState {
       : runner(desktop, reinterpret_cast<WindowId>(editor), reinterpret_cast<WindowId>(logBox)) {}
   Runner runner;
   std::wstring savedText;  // the editor's text when last opened, made new or saved
+  std::set<int> f11Modifiers;  // the modifier combinations F11 is registered with besides none
   // The free space the start layout leaves right of the boxes and between
   // the log box and the status bar; kept when the window is resized.
   int rightMargin = 0;
@@ -75,6 +77,16 @@ bool OnCreated(LiveWindow& window) {
     AppendToEditBox(program.Desktop(), reinterpret_cast<WindowId>(window.Control(kLogBox)),
                     {"F11 热键注册失败，可能已被其他程序占用，请使用菜单“调试 → 运行”。", "\r\n"});
   }
+  // A script that holds Shift, Ctrl, Alt or a Windows key makes the system
+  // report F11 with them; F11 is registered with each such combination, once,
+  // so that it still stops the run.
+  const WindowId owner = reinterpret_cast<WindowId>(window.Handle());
+  const WindowId label = reinterpret_cast<WindowId>(window.Control(kLabel1));
+  MainState* state = g_state.get();
+  state->runner.SetModifiersHeldHandler([state, owner, label](int modifiers) {
+    if (state->f11Modifiers.insert(modifiers).second)
+      RegisterGlobalHotkey(Program::Instance().Desktop(), owner, label, modifiers, kF11);
+  });
   return true;
 }
 

@@ -124,6 +124,39 @@ TEST_F(RunnerTest, F11DuringALongWaitStopsAtOnceAndReleasesHeldKeys) {
   EXPECT_EQ(Log(), "代码运行中...\r\n代码运行完毕！\r\n");
 }
 
+TEST_F(RunnerTest, F11StillStopsARunThatHoldsModifierKeys) {
+  // While the run holds modifiers, the system reports F11 together with them.
+  // Each held combination is offered for registration, and the hotkey of the
+  // combination held when the user presses F11 stops the run.
+  struct Case {
+    const char* name;
+    Text script;
+    std::vector<int> offered;     // the modifier codes the handler gets
+    std::uint32_t stopModifiers;  // MOD_* bits held when F11 is pressed
+  };
+  const std::vector<Case> cases = {
+      {"shift", "K|16|1\r\nT|60000", {2}, win::kModShift},
+      {"left control then right alt", "K|162|1\r\nK|165|1\r\nT|60000", {1, 5}, win::kModControl | win::kModAlt},
+      {"windows key then shift", "K|91|1\r\nK|160|1\r\nT|60000", {8, 12}, 0x8 | win::kModShift},
+      {"tapped or released modifiers are not held", "K|16|0\r\nK|17|1\r\nK|17|2\r\nT|60000", {1}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::uint32_t pressAt = desktop.Now() + 5000;
+    if (c.stopModifiers == 0) PressF11At(pressAt);
+    std::vector<int> offered;
+    runner->SetModifiersHeldHandler([&](int modifiers) {
+      offered.push_back(modifiers);
+      const std::uint32_t id = RegisterGlobalHotkey(desktop, owner, label, modifiers, kF11);
+      if (desktop.Hotkeys().back().modifiers == c.stopModifiers) desktop.PostAt(pressAt, owner, win::kWmHotkey, id);
+    });
+    PressF11AndRun(c.script);
+    EXPECT_EQ(offered, c.offered);
+    EXPECT_EQ(desktop.Now(), pressAt) << "the F11 of the held combination stops the run at once";
+    EXPECT_EQ(runner->State(), RunState::kIdle);
+  }
+}
+
 TEST_F(RunnerTest, ScriptWithoutDelaysStillStopsOnF11) {
   // Two F11 presses are queued: the first stops the run between two actions,
   // the second must not start a run nested inside the one that is ending.
