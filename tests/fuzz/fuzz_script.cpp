@@ -8,35 +8,14 @@
 
 #include "desktop/text_ops.h"
 #include "engine/script.h"
+#include "tests/fuzz/fuzz_support.h"
 
 namespace {
 
 using quorvane::Text;
+namespace fuzz = quorvane::fuzz;
 
-// Reports the line of the broken property, then stops as libFuzzer expects.
-void Fail(int line) {
-  std::fprintf(stderr, "property broken at %s:%d\n", __FILE__, line);
-  std::abort();
-}
-#define Check(condition) ((condition) ? (void)0 : Fail(__LINE__))
-
-// Whether text holds a space as a character of its own: an ASCII space or a
-// full-width one. A byte 0x20 after a lead byte is that character's trail.
-bool HasSpaceCharacter(const Text& text) {
-  for (std::size_t i = 0; i < text.size();) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    if (b < 0x80) {
-      if (b == ' ') return true;
-      i += 1;
-    } else {
-      if (i + 1 < text.size() && b == 0xA1 && static_cast<unsigned char>(text[i + 1]) == 0xA1) {
-        return true;
-      }
-      i += 2;
-    }
-  }
-  return false;
-}
+using fuzz::HasSpaceCharacter;
 
 // The statement an action reads from.
 Text Write(const quorvane::Action& action) {
