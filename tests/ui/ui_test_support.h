@@ -69,6 +69,24 @@ inline std::wstring TextOf(HWND window) {
 }
 inline std::wstring Wide(const Text& gbk) { return GbkToWide(gbk); }
 
+// The texts of a dialog's static controls, joined: what a message box says.
+inline BOOL CALLBACK CollectStaticText(HWND child, LPARAM out) {
+  wchar_t cls[32];
+  GetClassNameW(child, cls, 32);
+  if (_wcsicmp(cls, L"Static") == 0) *reinterpret_cast<std::wstring*>(out) += TextOf(child);
+  return TRUE;
+}
+inline std::wstring StaticTexts(HWND box) {
+  std::wstring texts;
+  EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&texts));
+  return texts;
+}
+
+// Clicks a dialog's button as the user would, without waiting for it.
+inline void Press(HWND dialog, int id) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
 inline std::wstring PaneText(HWND bar, int pane) {
   const auto length = LOWORD(SendMessageW(bar, SB_GETTEXTLENGTHW, pane, 0));
   std::wstring text(length + 1u, L'\0');

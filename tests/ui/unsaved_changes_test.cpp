@@ -15,7 +15,9 @@
 namespace quorvane::ui {
 namespace {
 
+using testing::Press;
 using testing::PumpFor;
+using testing::StaticTexts;
 using testing::TextOf;
 using testing::Wide;
 
@@ -29,23 +31,6 @@ struct DialogAnswers {
   std::vector<HWND> handled;
 };
 DialogAnswers* g_answers = nullptr;
-
-BOOL CALLBACK CollectStaticText(HWND child, LPARAM out) {
-  wchar_t cls[32];
-  GetClassNameW(child, cls, 32);
-  if (_wcsicmp(cls, L"Static") == 0) *reinterpret_cast<std::wstring*>(out) += TextOf(child);
-  return TRUE;
-}
-
-std::wstring StaticTexts(HWND box) {
-  std::wstring texts;
-  EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&texts));
-  return texts;
-}
-
-void Press(HWND dialog, int id) {
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
 
 BOOL CALLBACK AnswerDialog(HWND dialog, LPARAM) {
   wchar_t cls[16];
