@@ -18,10 +18,6 @@ step() { printf '\n== %s\n' "$*"; }
 
 step "Checking the tools (tools/setup.sh)"
 bash tools/setup.sh
-if ! command -v python3 >/dev/null; then
-  SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO="sudo"
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends python3 >/dev/null || true
-fi
 
 source tools/lib/wine-env.sh
 preset=$(qv_runnable_preset)
