@@ -53,11 +53,11 @@ void ResetFloatingPoint() {
 #endif
 }
 
-HFONT MakeFont(const FontSpec& spec) {
-  if (spec.height == 0) return nullptr;
+HFONT MakeFont(const FontSpec& wanted) {
+  if (wanted.height == 0) return nullptr;
   LOGFONTW font{};
-  font.lfHeight = spec.height;
-  font.lfWeight = spec.weight;
+  font.lfHeight = wanted.height;
+  font.lfWeight = wanted.weight;
   // Every text the program shows is Chinese: ask for a face that has the
   // glyphs whatever the system's locale (on a Chinese system this is what
   // the default character set gives anyway).
