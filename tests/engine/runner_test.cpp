@@ -158,14 +158,16 @@ TEST_F(RunnerTest, F11StillStopsARunThatHoldsModifierKeys) {
 }
 
 TEST_F(RunnerTest, ScriptWithoutDelaysStillStopsOnF11) {
-  // Two F11 presses are queued: the first stops the run between two actions,
+  // Two F11 presses are queued: the first stops the run within a few actions,
   // the second must not start a run nested inside the one that is ending.
   PressF11At(0);
   PressF11At(0);
   PressF11AndRun("M|10|20|0");
-  EXPECT_EQ(Timeline(desktop.Trace()),
-            (std::vector<std::string>{"@0 SetCursorPos(10,20)", "@0 mouse_event(0x2,10,20,0,0)",
-                                      "@0 mouse_event(0x4,10,20,0,0)"}));
+  const auto inputs = Inputs(desktop.Trace());
+  ASSERT_EQ(inputs.size() % 3, 0u);
+  const std::size_t clicks = inputs.size() / 3;
+  EXPECT_GE(clicks, 1u);
+  EXPECT_LE(clicks, 8u) << "the queue is looked at every few actions";
   EXPECT_EQ(Log(), "代码运行中...\r\n代码运行完毕！\r\n");
 }
 
