@@ -49,16 +49,8 @@ if [ "$preset" = win64 ]; then
 fi
 
 source tools/e2e/harness.sh
-cleanup() {
-  stop_program || true
-  release_pointer || true
-  wine_env_stop
-}
-trap cleanup EXIT
-
 step "Starting Quorvane.exe under Wine on display :$QV_DISPLAY (Chinese locale)"
-wine_env_start
-hold_pointer || true
+own_session
 start_program demo
 read -r x y w h < <(probe rect)
 echo "   main window: ${w} x ${h} at ${x}, ${y}; a target window covers the screen's left part"

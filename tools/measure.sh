@@ -30,14 +30,7 @@ CLICKER_EXE=$BUILD/e2e/e2e_clicker.exe
 BLANK_EXE=$BUILD/e2e/e2e_blank.exe
 
 source tools/e2e/harness.sh
-cleanup() {
-  stop_program || true
-  release_pointer || true
-  wine_env_stop
-}
-trap cleanup EXIT
-wine_env_start
-hold_pointer || true
+own_session
 
 CPU_SECONDS=${MEASURE_SECONDS:-10}
 RATE_SECONDS=$(( ${MEASURE_SECONDS:-10} / 2 ))

@@ -113,3 +113,11 @@ start_watch() {
   for _ in $(seq 1000); do grep -q ready "$file" && return 0; sleep 0.01; done
   return 1
 }
+
+# A session of its own for a script: the Wine environment and the pointer
+# grab, both undone on exit whatever happened.
+own_session() {
+  trap 'stop_program || true; release_pointer || true; wine_env_stop' EXIT
+  wine_env_start
+  hold_pointer || true
+}
