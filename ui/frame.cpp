@@ -405,7 +405,6 @@ bool Program::Build(LiveWindow& window, HWND owner) {
 void Program::CreateControl(LiveWindow& window, int index) {
   const ControlDescription& c = window.description_.controls[index];
   LiveWindow::LiveControl& live = window.controls_[index];
-  live.fileDialog = c.fileDialog;
   const wchar_t* cls = nullptr;
   std::wstring text;
   switch (c.kind) {

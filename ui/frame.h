@@ -40,7 +40,6 @@ class LiveWindow {
   HWND Control(int index) const { return controls_[index].hwnd; }
   int ControlIndex(HWND control) const;
   int ControlIndexByName(const char* name) const;
-  FileDialogSettings& FileDialog(int index) { return controls_[index].fileDialog; }
 
   // The status bar's pane table: pane texts as last set.
   const std::vector<Text>& PaneTexts(int index) const { return controls_[index].paneTexts; }
@@ -53,7 +52,6 @@ class LiveWindow {
     UniqueBrush brush;
     UINT_PTR timerId = 0;
     std::vector<Text> paneTexts;
-    FileDialogSettings fileDialog;
   };
   const WindowDescription& description_;
   HWND hwnd_ = nullptr;
