@@ -32,10 +32,23 @@ wine_env_start() {
     "$QV_TOOLS/wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1920x1080 /f >/dev/null 2>&1 || true
     "$QV_TOOLS/wineserver" -w || true
   fi
+  # A program that lives as long as the session and keeps the server and
+  # the virtual desktop up. Left alone, both close once the last program
+  # has ended, and a program started right then races their shutdown: its
+  # start is slow, and now and then it fails before the program runs or
+  # cannot create its window. The keeper is a command prompt waiting for
+  # input that never comes; Wine's own services start with it, detached
+  # from the output of whatever program comes next.
+  exec {QV_KEEPER_FD}< <(exec sleep 2147483647)
+  QV_KEEPER_SLEEP=$!
+  "$QV_TOOLS/wine" cmd <&"$QV_KEEPER_FD" >/dev/null 2>&1 &
+  exec {QV_KEEPER_FD}<&-
+  for _ in $(seq 100); do pgrep -f 'explorer.exe /desktop' >/dev/null && break; sleep 0.1; done
 }
 
 wine_env_stop() {
   [ -n "${WINEPREFIX:-}" ] && "$QV_TOOLS/wineserver" -k >/dev/null 2>&1 || true
+  [ -n "${QV_KEEPER_SLEEP:-}" ] && kill "$QV_KEEPER_SLEEP" 2>/dev/null || true
   [ -n "${QV_XVFB_PID:-}" ] && kill "$QV_XVFB_PID" 2>/dev/null || true
-  QV_XVFB_PID=""
+  QV_XVFB_PID="" QV_KEEPER_SLEEP=""
 }
