@@ -27,7 +27,15 @@ done
 trap wine_env_stop EXIT
 wine_env_start
 echo "== $run tests under Wine"
-ctest --preset "$run"
+restarts="$WINEPREFIX/restarted-programs.log"
+rm -f "$restarts"
+status=0
+ctest --preset "$run" || status=$?
+if [ -s "$restarts" ]; then
+  echo "== Wine ended these test programs before they ran; each was started again (tools/wine-test):"
+  cat "$restarts"
+fi
+[ "$status" = 0 ] || exit "$status"
 
 if [ "${FUZZ_SECONDS:-20}" != 0 ]; then
   echo "== fuzzing, ${FUZZ_SECONDS:-20} s a target"
