@@ -35,8 +35,8 @@ wine_env_start() {
   # A program that lives as long as the session and keeps the server and
   # the virtual desktop up. Left alone, both close once the last program
   # has ended, and a program started right then races their shutdown: its
-  # start is slow, and now and then it fails before the program runs or
-  # cannot create its window. The keeper is a command prompt waiting for
+  # start is slow, and it may meet a closing desktop and fail to create its
+  # window. The keeper is a command prompt waiting for
   # input that never comes; Wine's own services start with it, detached
   # from the output of whatever program comes next.
   exec {QV_KEEPER_FD}< <(exec sleep 2147483647)
